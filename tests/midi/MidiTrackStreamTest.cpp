@@ -229,7 +229,7 @@ TEST_P(TrackInsert, NewEventGoesLastAmongEqualTicksButBeforeTheFinalEvent)
     const TTrackEvent* Inserted = Loaded->InsertEvent(Case.Tick, MakeShortEvent(0xB0, 7, 99), 0);
     std::vector<int32_t> Ticks;
     for (int32_t I = 0; I < Loaded->EventCount(); ++I)
-        Ticks.push_back(Loaded->Events(I)->Tick);
+        Ticks.push_back(int32_t{Loaded->Events(I)->Tick}); // a copy: the record is packed
     EXPECT_EQ(Ticks, Case.ExpectedTicks);
     EXPECT_EQ(Inserted, Loaded->Events(Case.NewIndex));
     EXPECT_EQ(Loaded->Events(Case.NewIndex)->Data.Status, 0xB0);
