@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -33,6 +34,16 @@ struct TMidiBuffer {
     uint32_t Offset = 0;
     std::atomic<uint32_t> Flags{0};
 };
+
+// Bytes in a short message with this status, the status included.
+constexpr size_t ShortMessageLength(uint8_t Status)
+{
+    if (Status < 0xF0)
+        return (Status & 0xE0) == 0xC0 ? 2 : 3; // Program Change and Channel Pressure carry one data byte
+    if (Status == 0xF2)
+        return 3;
+    return (Status == 0xF1 || Status == 0xF3) ? 2 : 1;
+}
 
 using TMidiNotify = void (*)(uint32_t Message, uintptr_t Instance, uintptr_t Param1, uintptr_t Param2);
 

@@ -13,20 +13,17 @@ int64_t MonotonicNs()
     return static_cast<int64_t>(Now.tv_sec) * 1000000000 + Now.tv_nsec;
 }
 
-std::vector<uint8_t> UnpackShortMessage(uint32_t Message)
+} // namespace
+
+std::vector<uint8_t> TRecordedMessage::Bytes() const
 {
-    const uint8_t Status = static_cast<uint8_t>(Message);
-    // Data bytes of channel messages by high nibble; system messages by status.
-    static constexpr uint8_t ChannelData[8] = {2, 2, 2, 2, 1, 1, 2, 0};
-    static constexpr uint8_t SystemData[16] = {0, 1, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    const int DataBytes = Status < 0xF0 ? ChannelData[(Status >> 4) & 7] : SystemData[Status & 0x0F];
-    std::vector<uint8_t> Bytes = {Status};
-    for (int I = 1; I <= DataBytes; ++I)
-        Bytes.push_back(static_cast<uint8_t>(Message >> (8 * I)));
+    if (Short == 0)
+        return Long;
+    std::vector<uint8_t> Bytes;
+    for (size_t I = 0; I < ShortMessageLength(static_cast<uint8_t>(Short)); ++I)
+        Bytes.push_back(static_cast<uint8_t>(Short >> (8 * I)));
     return Bytes;
 }
-
-} // namespace
 
 struct TLoopbackMidiDevices::TOutputState {
     std::mutex Lock;
@@ -65,11 +62,20 @@ public:
         FNotify(mnOutputClose, FInstance, 0, 0);
     }
 
-    void ShortMessage(uint32_t Message) override { Record(UnpackShortMessage(Message)); }
+    void ShortMessage(uint32_t Message) override
+    {
+        if ((Message & 0x80) == 0)
+            return; // no status byte: nothing a device would take
+        std::lock_guard<std::mutex> Guard(FState.Lock);
+        FState.Messages.push_back({MonotonicNs(), Message, {}});
+    }
 
     void LongMessage(TMidiBuffer& Buffer) override
     {
-        Record(std::vector<uint8_t>(Buffer.Data, Buffer.Data + Buffer.Length));
+        {
+            std::lock_guard<std::mutex> Guard(FState.Lock);
+            FState.Messages.push_back({MonotonicNs(), 0, std::vector<uint8_t>(Buffer.Data, Buffer.Data + Buffer.Length)});
+        }
         Buffer.Flags.fetch_or(mbDone);
         FNotify(mnOutputDone, FInstance, reinterpret_cast<uintptr_t>(&Buffer), 0);
     }
@@ -78,12 +84,6 @@ public:
     void SetVolume(uint32_t) override {}
 
 private:
-    void Record(std::vector<uint8_t> Bytes)
-    {
-        std::lock_guard<std::mutex> Guard(FState.Lock);
-        FState.Messages.push_back({MonotonicNs(), std::move(Bytes)});
-    }
-
     TLoopbackMidiDevices::TOutputState& FState;
     TMidiNotify FNotify;
     uintptr_t FInstance;
@@ -244,8 +244,8 @@ std::vector<TRecordedMessage> TLoopbackMidiDevices::Recorded(int Id)
 std::vector<std::vector<uint8_t>> TLoopbackMidiDevices::RecordedBytes(int Id)
 {
     std::vector<std::vector<uint8_t>> Bytes;
-    for (TRecordedMessage& Message : Recorded(Id))
-        Bytes.push_back(std::move(Message.Bytes));
+    for (const TRecordedMessage& Message : Recorded(Id))
+        Bytes.push_back(Message.Bytes());
     return Bytes;
 }
 

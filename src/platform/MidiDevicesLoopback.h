@@ -12,7 +12,11 @@
 
 struct TRecordedMessage {
     int64_t TimeNs = 0;         // CLOCK_MONOTONIC
-    std::vector<uint8_t> Bytes; // a short message's bytes (status first) or the long data
+    uint32_t Short = 0;         // a short message, status in the lowest byte; 0 for long data
+    std::vector<uint8_t> Long;  // system-exclusive data
+
+    // The message's bytes, status first.
+    std::vector<uint8_t> Bytes() const;
 };
 
 class TLoopbackMidiDevices : public TMidiDeviceLayer {

@@ -27,16 +27,6 @@ std::string StableName(const std::string& PortName, RtMidi::Api Api)
 
 bool IsOwnPort(const std::string& PortName) { return PortName.rfind(ClientName, 0) == 0; }
 
-// Bytes of a short message packed with the status in the lowest byte.
-size_t ShortMessageLength(uint8_t Status)
-{
-    if (Status < 0xF0)
-        return (Status & 0xE0) == 0xC0 ? 2 : 3;
-    if (Status == 0xF2)
-        return 3;
-    return (Status == 0xF1 || Status == 0xF3) ? 2 : 1;
-}
-
 // A JACK port carries data only from a later process cycle; after an open we wait
 // for a few cycles so that messages sent at once are not lost.
 class TJackCycles {
