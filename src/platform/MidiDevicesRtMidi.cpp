@@ -9,12 +9,27 @@
 #include <mutex>
 #include <regex>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
 const char* const ClientName = "Bivoxa";
 
 void IgnoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
+void IgnoreJackMessage(const char*) {}
+
+// Without these checks RtMidi and the libraries below it print their failures
+// to standard error on a machine that has no MIDI system at all.
+bool AlsaSequencerPresent() { return ::access("/dev/snd/seq", R_OK | W_OK) == 0; }
+
+bool JackServerRunning()
+{
+    jack_client_t* Client = jack_client_open("Bivoxa probe", JackNoStartServer, nullptr);
+    if (Client == nullptr)
+        return false;
+    jack_client_close(Client);
+    return true;
+}
 
 // ALSA names ports "client:port NN:NN"; the numbers change between boots and replugs.
 std::string StableName(const std::string& PortName, RtMidi::Api Api)
@@ -217,7 +232,13 @@ private:
 
 class TRtMidiDevices : public TMidiDeviceLayer {
 public:
-    explicit TRtMidiDevices(bool PreferJack) : FApi(PreferJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA) {}
+    explicit TRtMidiDevices(bool PreferJack) : FApi(PreferJack ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA)
+    {
+        jack_set_error_function(&IgnoreJackMessage);
+        jack_set_info_function(&IgnoreJackMessage);
+        if (FApi == RtMidi::LINUX_ALSA && !AlsaSequencerPresent())
+            FApi = RtMidi::UNIX_JACK;
+    }
 
     std::vector<std::string> OutputNames() override
     {
@@ -253,6 +274,8 @@ private:
     template <class TPort>
     std::unique_ptr<TPort> NewClient()
     {
+        if (FApi == RtMidi::UNIX_JACK && !JackServerRunning())
+            return nullptr; // no MIDI system: simply no devices
         for (;;) {
             try {
                 auto Port = std::make_unique<TPort>(FApi, ClientName);
