@@ -70,3 +70,40 @@ inline TBytes RiffChunk(const std::string& Id, const TBytes& Contents)
         Out.push_back(0);
     return Out;
 }
+
+inline void AppendVarLen(TBytes& Out, uint32_t Value)
+{
+    uint8_t Groups[5];
+    int Count = 0;
+    do {
+        Groups[Count++] = static_cast<uint8_t>(Value & 0x7F);
+        Value >>= 7;
+    } while (Value != 0);
+    while (Count > 1)
+        Out.push_back(Groups[--Count] | 0x80);
+    Out.push_back(Groups[0]);
+}
+
+// A dense song: a conductor track with the tempo, then one track per channel of
+// Notes thirty-second notes (480 ppqn), each sounding for half its length.
+inline TBytes DenseSong(int Channels, int Notes, uint32_t TempoMicroseconds)
+{
+    TBytes File = Header(1, static_cast<uint16_t>(Channels + 1), 480);
+    const TBytes Conductor = Track({0x00, 0xFF, 0x51, 0x03, static_cast<uint8_t>(TempoMicroseconds >> 16),
+        static_cast<uint8_t>(TempoMicroseconds >> 8), static_cast<uint8_t>(TempoMicroseconds), 0x00, 0xFF, 0x2F, 0x00});
+    File.insert(File.end(), Conductor.begin(), Conductor.end());
+    for (int Channel = 0; Channel < Channels; ++Channel) {
+        TBytes Events;
+        for (int Note = 0; Note < Notes; ++Note) {
+            const auto Key = static_cast<uint8_t>(36 + (Note * 5 + Channel) % 60);
+            AppendVarLen(Events, Note == 0 ? 0 : 30);
+            Events.insert(Events.end(), {static_cast<uint8_t>(0x90 | Channel), Key, 100});
+            AppendVarLen(Events, 30);
+            Events.insert(Events.end(), {static_cast<uint8_t>(0x80 | Channel), Key, 0});
+        }
+        Events.insert(Events.end(), {0x00, 0xFF, 0x2F, 0x00});
+        const TBytes Chunk = Track(Events);
+        File.insert(File.end(), Chunk.begin(), Chunk.end());
+    }
+    return File;
+}

@@ -29,7 +29,7 @@ void TMidiPlayer::Resume(int32_t Speed)
 {
     std::lock_guard<std::recursive_mutex> Guard(FStepLock);
     FSpeed.store(Speed);
-    FReferenceTime = MillisecondClock();
+    FReferenceTime = Clock();
     SetState(Speed == 1 ? psPlaying : psFastForward);
 }
 
@@ -83,7 +83,7 @@ void TMidiPlayer::StartPlayback(int32_t Speed)
     SetStateQuietly(psPaused);
     FIterator.SetTick(Here);
     FSpeed.store(Speed);
-    FReferenceTime = MillisecondClock();
+    FReferenceTime = Clock();
     FScaledRemainder = 0;
     if (!FTimer.Start(FTimerResolution, FBoostPriority, [this] { TimerProc(); })) {
         Guard.unlock();
@@ -99,7 +99,7 @@ void TMidiPlayer::TimerProc()
     std::unique_lock<std::recursive_mutex> Guard(FStepLock, std::try_to_lock);
     if (!Guard.owns_lock() || FState.load() == psPaused)
         return;
-    const int64_t Now = MillisecondClock();
+    const int64_t Now = Clock();
     const int64_t Elapsed = Now - FReferenceTime;
     FReferenceTime = Now;
     // Whole milliseconds of song time; the fraction is carried to the next step so
@@ -146,7 +146,7 @@ void TMidiPlayer::SetPosition(int32_t Value)
     if (Value < FIterator.Tick())
         ResetControllers();
     FIterator.SetTick(Value);
-    FReferenceTime = MillisecondClock(); // the seek's own time is not song time
+    FReferenceTime = Clock(); // the seek's own time is not song time
 }
 
 void TMidiPlayer::SetTimerPeriod(int32_t Value)
@@ -179,7 +179,7 @@ void TMidiPlayer::SeekToEnd()
     FIterator.SetMidiData(FTrackOutputs != nullptr ? FTrackOutputs->MidiData() : nullptr);
     AllNotesOffLocked();
     FIterator.SeekToEnd();
-    FReferenceTime = MillisecondClock();
+    FReferenceTime = Clock();
 }
 
 void TMidiPlayer::AttachMidiData()

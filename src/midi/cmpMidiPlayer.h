@@ -64,6 +64,9 @@ public:
     // One timer step; public so that tests can drive the player without a timer.
     void TimerProc();
 
+    // The millisecond clock the steps measure; replaceable before playback starts.
+    std::function<int64_t()> Clock = MillisecondClock;
+
     TNotifyEvent OnStop;
     TNotifyEvent OnPause;
     TNotifyEvent OnPlay;
