@@ -4,10 +4,10 @@
 #include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <mutex>
-#include <regex>
 #include <thread>
 #include <unistd.h>
 
@@ -36,8 +36,17 @@ std::string StableName(const std::string& PortName, RtMidi::Api Api)
 {
     if (Api != RtMidi::LINUX_ALSA)
         return PortName;
-    static const std::regex Numbers(R"( [0-9]+:[0-9]+$)");
-    return std::regex_replace(PortName, Numbers, "");
+    const size_t Blank = PortName.find_last_of(' ');
+    if (Blank == std::string::npos)
+        return PortName;
+    const std::string Numbers = PortName.substr(Blank + 1);
+    const size_t Colon = Numbers.find(':');
+    const auto IsDigits = [](const std::string& Text) {
+        return !Text.empty() && Text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (Colon == std::string::npos || !IsDigits(Numbers.substr(0, Colon)) || !IsDigits(Numbers.substr(Colon + 1)))
+        return PortName;
+    return PortName.substr(0, Blank);
 }
 
 bool IsOwnPort(const std::string& PortName) { return PortName.rfind(ClientName, 0) == 0; }
