@@ -1,30 +1,75 @@
-// Until the desktop window exists, the program loads the songs it is given and
-// tells what it found in each.
-#include "cmpMidiData.h"
+// The program: the main window with its message loop. SIGTERM and SIGINT close
+// it as the user would, so playback stops, devices are released and the
+// settings are written.
+#include "TeskUtils.h"
+#include "platform/MidiDevices.h"
+#include "uMain.h"
+#include "uSetup.h"
 
-#include <cstdio>
+#include <QApplication>
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int SignalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char Byte = 1;
+    [[maybe_unused]] const ssize_t Written = ::write(SignalPipe[1], &Byte, 1);
+}
+
+// Closing signals become a close of the main window on the event loop.
+void CloseOnSignals(TfrmMain& Window)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, SignalPipe) != 0)
+        return;
+    auto* Notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &Window);
+    QObject::connect(Notifier, &QSocketNotifier::activated, &Window, [&Window, Notifier] {
+        char Byte;
+        [[maybe_unused]] const ssize_t Read = ::read(SignalPipe[0], &Byte, 1);
+        Notifier->setEnabled(false);
+        Window.close();
+    });
+    struct sigaction Action {};
+    Action.sa_handler = OnSignal;
+    ::sigemptyset(&Action.sa_mask);
+    Action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &Action, nullptr);
+    ::sigaction(SIGINT, &Action, nullptr);
+}
+
+void ApplyTheme(QApplication& Application)
+{
+    QFile Theme(":/theme.qss");
+    if (Theme.open(QIODevice::ReadOnly))
+        Application.setStyleSheet(QString::fromUtf8(Theme.readAll()));
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::printf("Bivoxa: give the paths of .mid, .kar or .rmi songs to load them.\n");
-        return 0;
+    QApplication Application(argc, argv);
+    Application.setApplicationName("Bivoxa");
+    Application.setApplicationDisplayName("Bivoxa");
+    LoadLogList();
+    InitSettingsFileName();
+    ApplyTheme(Application);
+    int Result;
+    {
+        TfrmMain Window;
+        CloseOnSignals(Window);
+        Window.show();
+        Result = Application.exec();
     }
-    int Failures = 0;
-    for (int I = 1; I < argc; ++I) {
-        TMidiData Song(nullptr);
-        Song.SetFileName(argv[I]);
-        try {
-            Song.SetActive(true);
-            int64_t Events = 0;
-            for (int32_t T = 0; T < Song.TrackCount(); ++T)
-                Events += Song.Tracks(T)->EventCount();
-            std::printf("%s: PPQN %d, %d tracks, %lld events\n", argv[I], Song.PPQN(), Song.TrackCount(),
-                static_cast<long long>(Events));
-        } catch (const std::exception& Error) {
-            std::printf("%s: %s\n", argv[I], Error.what());
-            ++Failures;
-        }
-    }
-    return Failures == 0 ? 0 : 1;
+    if (SaveLog)
+        SaveLogList();
+    ShutdownMidiDevices();
+    return Result;
 }
