@@ -352,12 +352,16 @@ void TfrmSetup::acAllToBExecute() { MoveAll(lbSMFA, lbSMFB); }
 void TfrmSetup::aclSetupUpdate()
 {
     const auto HasSelection = [](const QListWidget* List) { return !List->selectedItems().isEmpty(); };
-    acOneToA->setEnabled(lbSMFB->hasFocus() && HasSelection(lbSMFB));
-    acOneToB->setEnabled(lbSMFA->hasFocus() && HasSelection(lbSMFA));
-    acAllToA->setEnabled(lbSMFB->count() > 0);
-    acAllToB->setEnabled(lbSMFA->count() > 0);
-    for (QAction* Action : {acOneToA, acOneToB, acAllToA, acAllToB})
-        Action->setVisible(Action->isEnabled());
+    const std::pair<QAction*, bool> Usable[] = {
+        {acOneToA, lbSMFB->hasFocus() && HasSelection(lbSMFB)},
+        {acOneToB, lbSMFA->hasFocus() && HasSelection(lbSMFA)},
+        {acAllToA, lbSMFB->count() > 0},
+        {acAllToB, lbSMFA->count() > 0},
+    };
+    for (auto [Action, Enabled] : Usable) {
+        Action->setVisible(Enabled); // an arrow shows only when it can be used
+        Action->setEnabled(Enabled);
+    }
 }
 
 // --- The settings file ---
@@ -485,7 +489,7 @@ void TfrmSetup::SaveSettings()
             throw Exception(("Nie można utworzyć pliku w folderze:\r\n" + Folder).toStdString());
         // Written beside the old file and renamed over it, so a failure never destroys it.
         QSaveFile File(SettingsFileName());
-        if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
+        if (!File.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || File.write(Bytes) != Bytes.size() || !File.commit())
             throw Exception(File.errorString().toStdString());
     } catch (const std::exception& Error) {
         MsgBox({"Podczas zapisu ustawień wystąpił błąd:", QString::fromUtf8(Error.what())}, "Zapis ustawień", mbIconError);

@@ -37,6 +37,7 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    void SetChannelMask(uint16_t Mask);
 
     // The actions' enabling and visibility; runs whenever the application is idle.
     void aclSetupUpdate();
@@ -68,7 +69,6 @@ private:
     void BuildPorts(QWidget* Page);
     void BuildChannels(QWidget* Page);
     void FormCreate();
-    void SetChannelMask(uint16_t Mask);
     void UpdateChannelMask();
     void BeginChannelUpdate();
     void EndChannelUpdate();
