@@ -55,6 +55,7 @@ void ApplyTheme(QApplication& Application)
 
 int main(int argc, char** argv)
 {
+    Q_INIT_RESOURCE(resources); // pictures and theme, linked in from a static library
     QApplication Application(argc, argv);
     Application.setApplicationName("Bivoxa");
     Application.setApplicationDisplayName("Bivoxa");

@@ -15,6 +15,7 @@
 #include "uSetup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -320,6 +321,14 @@ void TfrmMain::ConnectPlayerEvents()
 
 void TfrmMain::closeEvent(QCloseEvent* Event)
 {
+    // A modal window (settings, About, a file dialog) ends first; the close
+    // follows once its loop has returned.
+    if (QWidget* Modal = QApplication::activeModalWidget(); Modal != nullptr && Modal != this) {
+        Modal->close();
+        Event->ignore();
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
     // Never refused: the controller goes first, releasing the devices; nothing
     // posted from here on reaches it.
     FClosing = true;
@@ -428,24 +437,24 @@ void TfrmMain::WMPlay()
 
 // --- Controller events ---
 
-void TfrmMain::PlayerStarted()
+// The big button plays or pauses: it carries one action at a time.
+void TfrmMain::BindPlayButton(QAction* Action, const QString& Pictures)
 {
-    btnPlay->setDefaultAction(acPause);
-    LoadButtonPictures(btnPlay, "Pause");
+    for (QAction* Old : btnPlay->actions())
+        btnPlay->removeAction(Old);
+    btnPlay->setDefaultAction(Action);
+    LoadButtonPictures(btnPlay, Pictures);
 }
 
-void TfrmMain::PlayerPaused()
-{
-    btnPlay->setDefaultAction(acPlay);
-    LoadButtonPictures(btnPlay, "Play");
-}
+void TfrmMain::PlayerStarted() { BindPlayButton(acPause, "Pause"); }
+
+void TfrmMain::PlayerPaused() { BindPlayButton(acPlay, "Play"); }
 
 void TfrmMain::PlayerPositionChanged(int32_t Position) { progBar->setValue(Position); }
 
 void TfrmMain::PlayerStopped()
 {
-    btnPlay->setDefaultAction(acPlay);
-    LoadButtonPictures(btnPlay, "Play");
+    BindPlayButton(acPlay, "Play");
     progBar->setEnabled(false);
     progBar->setValue(0);
     if (TItem* Current = Items(FCurrentIndex))

@@ -174,6 +174,7 @@ private:
     void WMPlayNext();
     void WMPlayPrev();
     void SelectRow(int Row);
+    void BindPlayButton(QAction* Action, const QString& Pictures);
     void PlayerStarted();
     void PlayerPaused();
     void PlayerStopped();

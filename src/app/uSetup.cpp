@@ -76,6 +76,12 @@ void AddEntry(QListWidget* List, const QString& Caption)
     Entry->setCheckState(Qt::Unchecked);
 }
 
+void AddChannel(QListWidget* List, const QString& Number)
+{
+    auto* Entry = new QListWidgetItem(Number, List);
+    Entry->setTextAlignment(Qt::AlignCenter);
+}
+
 int FirstChecked(const QListWidget* List)
 {
     for (int I = 0; I < List->count(); ++I)
@@ -291,7 +297,7 @@ void TfrmSetup::SetChannelMask(uint16_t Mask)
     lbSMFA->clear();
     lbSMFB->clear();
     for (int I = 0; I < 16; ++I)
-        ((Mask >> I) & 1 ? lbSMFA : lbSMFB)->addItem(QString::asprintf("%2.2d", I + 1));
+        AddChannel((Mask >> I) & 1 ? lbSMFA : lbSMFB, QString::asprintf("%2.2d", I + 1));
     EndChannelUpdate();
 }
 
@@ -325,7 +331,7 @@ void TfrmSetup::MoveSelected(QListWidget* From, QListWidget* To)
     if (Selected == nullptr || !Selected->isSelected())
         return;
     BeginChannelUpdate();
-    To->addItem(Selected->text());
+    AddChannel(To, Selected->text());
     delete From->takeItem(From->row(Selected));
     UpdateChannelMask();
     EndChannelUpdate();
@@ -337,7 +343,7 @@ void TfrmSetup::MoveAll(QListWidget* From, QListWidget* To)
         return;
     BeginChannelUpdate();
     while (From->count() > 0) {
-        To->addItem(From->item(0)->text());
+        AddChannel(To, From->item(0)->text());
         delete From->takeItem(0);
     }
     UpdateChannelMask();
@@ -361,6 +367,9 @@ void TfrmSetup::aclSetupUpdate()
     for (auto [Action, Enabled] : Usable) {
         Action->setVisible(Enabled); // an arrow shows only when it can be used
         Action->setEnabled(Enabled);
+        for (QObject* Button : Action->associatedObjects())
+            if (auto* Arrow = qobject_cast<QToolButton*>(Button))
+                Arrow->setVisible(Enabled);
     }
 }
 

@@ -98,6 +98,7 @@ int main(int argc, char** argv)
     if (!Scratch().isValid())
         return 2;
     ::setenv("XDG_CONFIG_HOME", Scratch().filePath("config").toUtf8().constData(), 1);
+    Q_INIT_RESOURCE(resources);
     QApplication Application(argc, argv);
     LoopbackMidiDevices()->SetDevices({"Synth A", "Synth B"}, {"Keys"});
     InitSettingsFileName();
