@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <numeric>
 
 namespace {
@@ -104,12 +103,4 @@ TEST_F(JackDevices, InputReceivesShortMessagesAndSysexPerBuffer)
     for (size_t I = 1; I < Sysex.size(); ++I)
         Joined.insert(Joined.end(), Sysex[I].begin(), Sysex[I].end());
     EXPECT_EQ(Joined, Long); // several calls, in order
-}
-
-int main(int argc, char** argv)
-{
-    ::setenv("BIVOXA_MIDI_API", "jack", 1);
-    ::setenv("JACK_DEFAULT_SERVER", BIVOXA_JACK_SERVER, 1);
-    testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
