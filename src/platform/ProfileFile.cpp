@@ -103,7 +103,8 @@ size_t TProfileFile::SectionEnd(size_t Header) const
 long TProfileFile::FindKey(size_t Header, const std::string& Key) const
 {
     std::string Name, Value;
-    for (size_t I = Header + 1; I < SectionEnd(Header); ++I)
+    const size_t End = SectionEnd(Header);
+    for (size_t I = Header + 1; I < End; ++I)
         if (KeyAndValue(FLines[I], Name, Value) && SameName(Name, Key))
             return static_cast<long>(I);
     return -1;
@@ -130,7 +131,8 @@ std::vector<std::string> TProfileFile::ReadKeys(const std::string& Section) cons
         return Keys;
     size_t Used = 0;
     std::string Name, Value;
-    for (size_t I = static_cast<size_t>(Header) + 1; I < SectionEnd(static_cast<size_t>(Header)); ++I) {
+    const size_t End = SectionEnd(static_cast<size_t>(Header));
+    for (size_t I = static_cast<size_t>(Header) + 1; I < End; ++I) {
         if (!KeyAndValue(FLines[I], Name, Value))
             continue;
         Used += Name.size() + 1;
