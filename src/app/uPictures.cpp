@@ -23,6 +23,8 @@ bool Holds(const QString& Base, const QString& Suffix)
         "Save", "OpenPlayList"};
     if (Full.contains(Base))
         return true;
+    if (Base == "Bivoxa")
+        return Suffix.isEmpty(); // the program's own picture: window icon and About window
     return Base == "About" && Suffix != "D";
 }
 
