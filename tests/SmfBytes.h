@@ -107,3 +107,14 @@ inline TBytes DenseSong(int Channels, int Notes, uint32_t TempoMicroseconds)
     }
     return File;
 }
+
+// A system-exclusive message of Length bytes: F0, counting data bytes, F7.
+inline TBytes SysexMessage(size_t Length)
+{
+    TBytes Bytes(Length);
+    for (size_t I = 0; I < Length; ++I)
+        Bytes[I] = static_cast<uint8_t>(I & 0x7F);
+    Bytes.front() = 0xF0;
+    Bytes.back() = 0xF7;
+    return Bytes;
+}

@@ -98,13 +98,9 @@ void TMidiData::LoadFromStream(TStream& Stream)
 
 void TMidiData::ReadHeader(TStream& Stream)
 {
-    char Id[4];
-    Stream.ReadBuffer(Id, 4);
-    if (std::memcmp(Id, "MThd", 4) != 0)
+    if (!ReadChunkId(Stream, "MThd"))
         throw EMidiData("Invalid MIDI file ID");
-    uint32_t Length;
-    Stream.ReadBuffer(&Length, 4);
-    const int32_t HeaderLength = static_cast<int32_t>(SwapLong(Length));
+    const auto HeaderLength = static_cast<int32_t>(ReadBigEndianLong(Stream));
     if (HeaderLength < 6)
         throw EMidiData("Invalid MIDI header size");
     uint8_t Fields[6];

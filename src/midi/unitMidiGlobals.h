@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class TStream;
+
 using TChannel = uint8_t; // 0..15, the low nibble of a status byte
 using TPatchNo = uint8_t; // 0..127, the program of a Program Change
 
@@ -59,3 +61,8 @@ inline TEventData MakeShortEvent(uint8_t Status, uint8_t Data1 = 0, uint8_t Data
     Result.Data2 = Data2;
     return Result;
 }
+
+// Reads four bytes and tells whether they are the chunk identifier Id.
+bool ReadChunkId(TStream& Stream, const char* Id);
+// Reads a big-endian 32-bit number, as chunk lengths are stored.
+uint32_t ReadBigEndianLong(TStream& Stream);

@@ -145,13 +145,9 @@ TTrackEvent* TMidiTrackStream::Events(int32_t Index) const
 
 void TMidiTrackStream::LoadFromStream(TStream& Stream)
 {
-    char Id[4];
-    Stream.ReadBuffer(Id, 4);
-    if (std::memcmp(Id, "MTrk", 4) != 0)
+    if (!ReadChunkId(Stream, "MTrk"))
         throw EMidiTrackStream("Invalid track start ID");
-    uint32_t Length;
-    Stream.ReadBuffer(&Length, 4);
-    Length = SwapLong(Length);
+    const uint32_t Length = ReadBigEndianLong(Stream);
     // A length beyond what the stream holds would be a short read; refuse it
     // before allocating a buffer for it.
     if (Length > static_cast<uint64_t>(Stream.Size() - Stream.Position()))

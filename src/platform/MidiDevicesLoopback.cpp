@@ -258,32 +258,21 @@ void TLoopbackMidiDevices::ClearRecords()
     }
 }
 
-int TLoopbackMidiDevices::OpenCount(int Id)
+template <class TValue>
+TValue TLoopbackMidiDevices::ReadOutput(int Id, TValue Default, TValue TOutputState::*Field)
 {
     TOutputState* State = Output(Id);
     if (State == nullptr)
-        return 0;
+        return Default;
     std::lock_guard<std::mutex> Guard(State->Lock);
-    return State->Opens;
+    return State->*Field;
 }
 
-int TLoopbackMidiDevices::CloseCount(int Id)
-{
-    TOutputState* State = Output(Id);
-    if (State == nullptr)
-        return 0;
-    std::lock_guard<std::mutex> Guard(State->Lock);
-    return State->Closes;
-}
+int TLoopbackMidiDevices::OpenCount(int Id) { return ReadOutput(Id, 0, &TOutputState::Opens); }
 
-bool TLoopbackMidiDevices::IsOpen(int Id)
-{
-    TOutputState* State = Output(Id);
-    if (State == nullptr)
-        return false;
-    std::lock_guard<std::mutex> Guard(State->Lock);
-    return State->Open;
-}
+int TLoopbackMidiDevices::CloseCount(int Id) { return ReadOutput(Id, 0, &TOutputState::Closes); }
+
+bool TLoopbackMidiDevices::IsOpen(int Id) { return ReadOutput(Id, false, &TOutputState::Open); }
 
 bool TLoopbackMidiDevices::Inject(int Id, uint32_t Message)
 {

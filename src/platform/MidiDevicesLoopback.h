@@ -53,6 +53,8 @@ public:
 
 private:
     TOutputState* Output(int Id);
+    template <class TValue>
+    TValue ReadOutput(int Id, TValue Default, TValue TOutputState::*Field);
     TInputState* Input(int Id);
 
     std::mutex FLock;

@@ -6,10 +6,11 @@
 
 #include "JackPeer.h"
 
+#include "SmfBytes.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -19,17 +20,6 @@ int IndexOf(const std::vector<std::string>& Names, const std::string& Name)
 {
     const auto Found = std::find(Names.begin(), Names.end(), Name);
     return Found == Names.end() ? -1 : static_cast<int>(Found - Names.begin());
-}
-
-std::vector<uint8_t> SysexOf(size_t Length)
-{
-    std::vector<uint8_t> Bytes(Length);
-    std::iota(Bytes.begin(), Bytes.end(), 3);
-    for (uint8_t& Byte : Bytes)
-        Byte &= 0x7F;
-    Bytes.front() = 0xF0;
-    Bytes.back() = 0xF7;
-    return Bytes;
 }
 
 class JackDevices : public testing::Test {
@@ -46,7 +36,7 @@ TEST_F(JackDevices, OutputPortDeliversShortMessagesAndSysexByteExact)
     TMidiOutputPort Port(nullptr);
     Port.SetPortId(Device);
     Port.SetActive(true); // returns once messages sent now will arrive
-    const auto Sysex = SysexOf(200);
+    const auto Sysex = SysexMessage(200);
     const TMessages Expected = {{0xC1, 0x05}, {0x91, 0x3C, 0x64}, {0xB1, 0x07, 0x50}, {0xE1, 0x00, 0x40}, {0xD1, 0x22}, Sysex,
         {0x81, 0x3C, 0x00}};
     for (size_t I = 0; I < Expected.size(); ++I) {
@@ -80,7 +70,7 @@ TEST_F(JackDevices, InputReceivesShortMessagesAndSysexPerBuffer)
     Input.SetDeviceActive(Device, true);
     ASSERT_TRUE(Input.DeviceActive(Device));
 
-    const auto Short = SysexOf(200), Long = SysexOf(70000);
+    const auto Short = SysexMessage(200), Long = SysexMessage(70000);
     Peer.Send({0x92, 0x40, 0x7F});
     Peer.Send(Short);
     Peer.Send(Long);

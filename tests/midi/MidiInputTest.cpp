@@ -1,8 +1,8 @@
 #include "cmpMidiInput.h"
 
 #include "Loopback.h"
+#include "SmfBytes.h"
 
-#include <numeric>
 
 namespace {
 
@@ -24,17 +24,6 @@ protected:
     TMessages Steps, System, Sysex;
     TMidiInput Input{nullptr};
 };
-
-std::vector<uint8_t> SysexOf(size_t Length)
-{
-    std::vector<uint8_t> Bytes(Length);
-    std::iota(Bytes.begin(), Bytes.end(), 0);
-    for (uint8_t& Byte : Bytes)
-        Byte &= 0x7F;
-    Bytes.front() = 0xF0;
-    Bytes.back() = 0xF7;
-    return Bytes;
-}
 
 std::vector<size_t> Lengths(const TMessages& Messages)
 {
@@ -96,13 +85,13 @@ TEST_F(MidiInput, EchoWithChannelOverrideChangesWhatTheHandlersSee)
 TEST_F(MidiInput, SysexArrivesPerBufferAndBuffersAreQueuedAgain)
 {
     Input.SetDeviceActive(Keys1, true);
-    const auto Short = SysexOf(200);
+    const auto Short = SysexMessage(200);
     ASSERT_TRUE(Loopback().InjectSysex(Keys1, Short));
     EXPECT_EQ(Sysex, TMessages{Short});
     EXPECT_EQ(Input.BufferCount(), 2u);
 
     Sysex.clear();
-    const auto Long = SysexOf(70000);
+    const auto Long = SysexMessage(70000);
     ASSERT_TRUE(Loopback().InjectSysex(Keys1, Long));
     // A full 65,536-byte buffer is reported in two calls; never as a wrapped 0.
     EXPECT_EQ(Lengths(Sysex), (std::vector<size_t>{65535, 1, 4464}));
