@@ -87,5 +87,9 @@ TMidiDeviceLayer& MidiDevices();
 // Closes the backend's own clients; devices still open stay usable until destroyed.
 void ShutdownMidiDevices();
 
+// An ALSA port name without its trailing "client:port" numbers, which change
+// between boots and replugs: "Synth:Synth MIDI 1 20:0" gives "Synth:Synth MIDI 1".
+std::string AlsaStablePortName(const std::string& PortName);
+
 // The backends, for MidiDevices() and for tests that pick one themselves.
 std::unique_ptr<TMidiDeviceLayer> CreateRtMidiDevices(bool PreferJack);

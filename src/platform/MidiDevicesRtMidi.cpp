@@ -31,24 +31,6 @@ bool JackServerRunning()
     return true;
 }
 
-// ALSA names ports "client:port NN:NN"; the numbers change between boots and replugs.
-std::string StableName(const std::string& PortName, RtMidi::Api Api)
-{
-    if (Api != RtMidi::LINUX_ALSA)
-        return PortName;
-    const size_t Blank = PortName.find_last_of(' ');
-    if (Blank == std::string::npos)
-        return PortName;
-    const std::string Numbers = PortName.substr(Blank + 1);
-    const size_t Colon = Numbers.find(':');
-    const auto IsDigits = [](const std::string& Text) {
-        return !Text.empty() && Text.find_first_not_of("0123456789") == std::string::npos;
-    };
-    if (Colon == std::string::npos || !IsDigits(Numbers.substr(0, Colon)) || !IsDigits(Numbers.substr(Colon + 1)))
-        return PortName;
-    return PortName.substr(0, Blank);
-}
-
 bool IsOwnPort(const std::string& PortName) { return PortName.rfind(ClientName, 0) == 0; }
 
 // A JACK port carries data only from a later process cycle; after an open we wait
@@ -318,7 +300,7 @@ private:
     {
         std::vector<std::string> Names;
         for (const std::string& Port : Ports)
-            Names.push_back(StableName(Port, FApi));
+            Names.push_back(FApi == RtMidi::LINUX_ALSA ? AlsaStablePortName(Port) : Port);
         return Names;
     }
 
@@ -368,6 +350,21 @@ private:
 };
 
 } // namespace
+
+std::string AlsaStablePortName(const std::string& PortName)
+{
+    const size_t Blank = PortName.find_last_of(' ');
+    if (Blank == std::string::npos)
+        return PortName;
+    const std::string Numbers = PortName.substr(Blank + 1);
+    const size_t Colon = Numbers.find(':');
+    const auto IsDigits = [](const std::string& Text) {
+        return !Text.empty() && Text.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (Colon == std::string::npos || !IsDigits(Numbers.substr(0, Colon)) || !IsDigits(Numbers.substr(Colon + 1)))
+        return PortName;
+    return PortName.substr(0, Blank);
+}
 
 std::unique_ptr<TMidiDeviceLayer> CreateRtMidiDevices(bool PreferJack)
 {

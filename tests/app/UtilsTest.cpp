@@ -38,6 +38,20 @@ private slots:
         QVERIFY(LogList()[MaxLogLines - 2].endsWith(" : nowa"));
     }
 
+    void aLogFileBesideTheProgramIsReadAtStart()
+    {
+        QFile File(LogFileName());
+        QVERIFY(File.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        File.write("01.02.2026 : Pierwsza\r\nDruga\r\n=====================================\r\n\xB3\xF3" "d\r\n");
+        File.close();
+        LoadLogList();
+        QFile::remove(LogFileName());
+        QCOMPARE(LogList(), (QStringList{"01.02.2026 : Pierwsza", "Druga", QString(37, '='), "łód"}));
+        LogList().clear();
+        LoadLogList(); // no file: the log stays empty
+        QVERIFY(LogList().isEmpty());
+    }
+
     void foldersHaveNoTrailingSlash()
     {
         QCOMPARE(GetAppDataFolder(), Scratch().filePath("config"));
