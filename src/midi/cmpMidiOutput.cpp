@@ -218,14 +218,19 @@ std::unique_lock<std::recursive_mutex> TMidiOutputPort::LockRecord(TPhysicalOutp
     return Guard;
 }
 
-void TMidiOutputPort::SendEvent(const TEventData& Data)
+template <class TAction>
+void TMidiOutputPort::WithRecord(TAction&& Action)
 {
-    if (Data.Status >= 0xF0)
-        return;
     TPhysicalOutputPort* Record = nullptr;
     const std::unique_lock<std::recursive_mutex> Guard = LockRecord(Record);
     if (Record != nullptr)
-        SendEventLocked(*Record, Data);
+        Action(*Record);
+}
+
+void TMidiOutputPort::SendEvent(const TEventData& Data)
+{
+    if (Data.Status < 0xF0)
+        WithRecord([&](TPhysicalOutputPort& Record) { SendEventLocked(Record, Data); });
 }
 
 void TMidiOutputPort::SendEventLocked(TPhysicalOutputPort& Record, const TEventData& Data)
@@ -253,10 +258,7 @@ void TMidiOutputPort::SendEventLocked(TPhysicalOutputPort& Record, const TEventD
 
 void TMidiOutputPort::AllNotesOff()
 {
-    TPhysicalOutputPort* Record = nullptr;
-    const std::unique_lock<std::recursive_mutex> Guard = LockRecord(Record);
-    if (Record != nullptr)
-        AllNotesOffLocked(*Record);
+    WithRecord([this](TPhysicalOutputPort& Record) { AllNotesOffLocked(Record); });
 }
 
 void TMidiOutputPort::AllNotesOffLocked(TPhysicalOutputPort& Record)
@@ -272,10 +274,7 @@ void TMidiOutputPort::AllNotesOffLocked(TPhysicalOutputPort& Record)
 
 void TMidiOutputPort::ResetControllers()
 {
-    TPhysicalOutputPort* Record = nullptr;
-    const std::unique_lock<std::recursive_mutex> Guard = LockRecord(Record);
-    if (Record != nullptr)
-        ResetControllersLocked(*Record);
+    WithRecord([this](TPhysicalOutputPort& Record) { ResetControllersLocked(Record); });
 }
 
 void TMidiOutputPort::ResetControllersLocked(TPhysicalOutputPort& Record)
@@ -294,12 +293,12 @@ void TMidiOutputPort::ResetControllersLocked(TPhysicalOutputPort& Record)
 
 void TMidiOutputPort::SetPatch(TPatchNo Program, TChannel Channel)
 {
-    TPhysicalOutputPort* Record = nullptr;
-    const std::unique_lock<std::recursive_mutex> Guard = LockRecord(Record);
-    if (Record == nullptr || Record->Program[Channel & 0x0F] == Program)
-        return;
-    Record->Output(MakeShortEvent(static_cast<uint8_t>(0xC0 | (Channel & 0x0F)), Program));
-    Record->Program[Channel & 0x0F] = Program;
+    WithRecord([Program, Channel = Channel & 0x0F](TPhysicalOutputPort& Record) {
+        if (Record.Program[Channel] == Program)
+            return;
+        Record.Output(MakeShortEvent(static_cast<uint8_t>(0xC0 | Channel), Program));
+        Record.Program[Channel] = Program;
+    });
 }
 
 void TMidiOutputPort::SendSysex(const uint8_t* Data, int32_t Length)

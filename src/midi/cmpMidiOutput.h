@@ -101,6 +101,9 @@ private:
 
     // The record, locked, if this port still uses it; otherwise an unlocked lock.
     std::unique_lock<std::recursive_mutex> LockRecord(TPhysicalOutputPort*& Record) const;
+    // Runs Action with this port's record locked, if the port is active.
+    template <class TAction>
+    void WithRecord(TAction&& Action);
     void SendEventLocked(TPhysicalOutputPort& Record, const TEventData& Data);
     void AllNotesOffLocked(TPhysicalOutputPort& Record);
     void ResetControllersLocked(TPhysicalOutputPort& Record);
