@@ -717,17 +717,26 @@ void TfrmMain::SavePlayList(const QString& Path)
 
 namespace {
 
+// A file dialog starting in Folder (or the home folder when that has gone) with no file name.
+QFileDialog* FileDialog(QWidget* Parent, const QString& Title, const QString& Folder, const QStringList& Filters)
+{
+    auto* Dialog = new QFileDialog(Parent, Title);
+    Dialog->setOption(QFileDialog::HideNameFilterDetails); // the patterns Qt needs are not shown
+    Dialog->setNameFilters(Filters);
+    Dialog->setDirectory(QDir(Folder).exists() ? Folder : QDir::homePath());
+    Dialog->selectFile(QString());
+    return Dialog;
+}
+
 QFileDialog* OpenDialog(QWidget* Parent, const QString& Folder, int Filter)
 {
     static const QStringList Filters = {"Pliki Playera (*.mid *.kar *.rmi *.dpp)", "Pliki MIDI (*.mid; *.kar;*.rmi) (*.mid *.kar *.rmi)",
         "Pliki SMF (*.mid) (*.mid)", "Pliki karaoke (*.kar) (*.kar)", "Pliki RMI (*.rmi) (*.rmi)", "Playlisty (*.dpp) (*.dpp)",
         "Wszystkie pliki (*.*) (*)"};
-    auto* Dialog = new QFileDialog(Parent, "Otwórz...", Folder);
+    QFileDialog* Dialog = FileDialog(Parent, "Otwórz...", Folder, Filters);
     Dialog->setFileMode(QFileDialog::ExistingFiles);
-    Dialog->setNameFilters(Filters);
     Dialog->selectNameFilter(Filters[Filter - 1]);
     Dialog->setDefaultSuffix("mid");
-    Dialog->setOption(QFileDialog::ReadOnly, false);
     return Dialog;
 }
 
@@ -753,13 +762,13 @@ void TfrmMain::acOpenPlayListExecute()
 
 void TfrmMain::acSaveExecute()
 {
-    QFileDialog Dialog(this, "Zapisz bieżącą playlistę", FLastSaveFolder);
-    Dialog.setAcceptMode(QFileDialog::AcceptSave);
-    Dialog.setNameFilters({"Playlisty (*.dpp) (*.dpp)", "Wszystkie pliki (*.*) (*)"});
-    Dialog.setDefaultSuffix("dpp");
-    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> Dialog(FileDialog(this, "Zapisz bieżącą playlistę", FLastSaveFolder,
+        {"Playlisty (*.dpp) (*.dpp)", "Wszystkie pliki (*.*) (*)"}));
+    Dialog->setAcceptMode(QFileDialog::AcceptSave); // asks before overwriting
+    Dialog->setDefaultSuffix("dpp");
+    if (Dialog->exec() != QDialog::Accepted || Dialog->selectedFiles().isEmpty())
         return;
-    const QString Path = Dialog.selectedFiles().first();
+    const QString Path = Dialog->selectedFiles().first();
     FLastSaveFolder = QFileInfo(Path).path();
     SavePlayList(Path);
 }
