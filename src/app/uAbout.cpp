@@ -75,13 +75,7 @@ TfrmAbout::TfrmAbout(QWidget* Parent) : QDialog(Parent, Qt::Dialog | Qt::Framele
 void TfrmAbout::paintEvent(QPaintEvent*)
 {
     QPainter Painter(this);
-    QLinearGradient Background(0, 0, 0, height());
-    Background.setColorAt(0, QColor(20, 52, 104));
-    Background.setColorAt(1, QColor(6, 20, 46));
-    Painter.fillRect(rect(), Background);
-    QLinearGradient Left(0, 0, 246, 0);
-    Left.setColorAt(0, QColor(34, 86, 160));
-    Left.setColorAt(1, QColor(20, 52, 104, 0));
-    Painter.fillRect(QRect(0, 0, 246, 170), Left);
+    Painter.fillRect(rect(), Gradient({0, 0}, {0, double(height())}, QColor(20, 52, 104), QColor(6, 20, 46)));
+    Painter.fillRect(QRect(0, 0, 246, 170), Gradient({0, 0}, {246, 0}, QColor(34, 86, 160), QColor(20, 52, 104, 0)));
     Painter.drawPixmap(63, 25, NamedPicture("Bivoxa", 120));
 }

@@ -1,5 +1,7 @@
 #include "uNameInput.h"
 
+#include "uPictures.h"
+
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -130,17 +132,11 @@ bool TfrmNameInput::eventFilter(QObject* Watched, QEvent* Event)
 void TfrmNameInput::paintEvent(QPaintEvent*)
 {
     QPainter Painter(this);
-    QLinearGradient Background(0, 0, 0, height());
-    Background.setColorAt(0, QColor(219, 232, 247));
-    Background.setColorAt(1, QColor(176, 202, 235));
-    Painter.fillRect(rect(), Background);
+    Painter.fillRect(rect(), Gradient({0, 0}, {0, double(height())}, QColor(219, 232, 247), QColor(176, 202, 235)));
     QFont Font("Tahoma");
     Font.setPixelSize(19);
     Font.setBold(true);
     Painter.setFont(Font);
-    QLinearGradient Title(8, 0, 8 + 203, 0);
-    Title.setColorAt(0, Qt::red);
-    Title.setColorAt(1, Qt::white);
-    Painter.setPen(QPen(QBrush(Title), 1));
+    Painter.setPen(QPen(QBrush(Gradient({8, 0}, {8 + 203, 0}, Qt::red, Qt::white)), 1));
     Painter.drawText(QRect(8, 0, 203, 37), Qt::AlignLeft | Qt::AlignVCenter, "Playlista:");
 }

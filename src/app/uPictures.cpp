@@ -52,6 +52,14 @@ QPixmap NamedPicture(const QString& Name, int Size)
     return {};
 }
 
+QLinearGradient Gradient(QPointF From, QPointF To, const QColor& First, const QColor& Last)
+{
+    QLinearGradient Result(From, To);
+    Result.setColorAt(0, First);
+    Result.setColorAt(1, Last);
+    return Result;
+}
+
 QIcon ButtonIcon(const QString& Name, int Size)
 {
     QIcon Icon;
