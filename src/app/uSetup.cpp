@@ -455,8 +455,8 @@ void TfrmSetup::ApplyMidiSettings(const TXmlElement& Midi)
         if (!Found.isEmpty())
             CheckPortEntry(Port.List, Port.List->row(Found.first()));
     }
-    const int Mask = TextToInt(Outputs->Child("SMFMask"), -2);
-    if (Outputs->Child("SMFMask") != nullptr && Mask >= 0 && Mask < 65536)
+    const int Mask = TextToInt(Outputs->Child("SMFMask"), -1); // missing or not a number: -1
+    if (Mask >= 0 && Mask < 65536)
         SetChannelMask(static_cast<uint16_t>(Mask));
 }
 

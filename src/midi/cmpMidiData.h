@@ -32,7 +32,6 @@ public:
 
     int32_t PPQN() const { return FDivision; }
     void SetPPQN(int32_t Value) { FDivision = static_cast<uint16_t>(Value); }
-    uint16_t Format() const { return FFormat; }
 
     int32_t TrackCount() const { return static_cast<int32_t>(FTracks.size()); }
     TMidiTrackStream* Tracks(int32_t Index) const;

@@ -52,7 +52,6 @@ public:
     void SetMidiInput(TMidiInput* Value) { FMidiInput = Value; }
     TTrackOutputs* TrackOutputs() const { return FTrackOutputs; }
     void SetTrackOutputs(TTrackOutputs* Value);
-    TMidiIterator& Iterator() { return FIterator; }
 
     void Stop();
     void Rewind();

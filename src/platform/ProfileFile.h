@@ -27,7 +27,6 @@ public:
     // raises Exception "Unable to write to <name>" on failure.
     void Save() const;
 
-    const std::vector<std::string>& Lines() const { return FLines; }
 
 private:
     // Index of the section's header line, or -1.

@@ -72,14 +72,6 @@ TMemoryStream::TMemoryStream(const void* Data, int64_t Count)
 
 TMemoryStream::~TMemoryStream() { std::free(Memory()); }
 
-void TMemoryStream::Clear()
-{
-    std::free(Memory());
-    SetPointer(nullptr, 0);
-    FCapacity = 0;
-    FPosition = 0;
-}
-
 void TMemoryStream::SetSize(int64_t NewSize)
 {
     if (NewSize < 0)

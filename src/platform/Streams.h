@@ -56,7 +56,6 @@ public:
 
     int32_t Write(const void* Buffer, int32_t Count) override;
     void SetSize(int64_t NewSize) override;
-    void Clear();
 
 private:
     int64_t FCapacity = 0;
